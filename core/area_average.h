@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "core/xrgb_buffer.h"
+
+namespace core {
+
+// Called once per target row y, before the row is computed, with y + 1.
+using RowProgress = std::function<void(std::int32_t)>;
+
+// Everything the resampler needs besides the two buffers: the column ranges and
+// column weights of every target column, and room for the running sums of one
+// target row. Made before the call so that the resampler itself allocates nothing.
+class AreaAverageWorkspace {
+public:
+    AreaAverageWorkspace(std::int32_t srcWidth, std::int32_t dstWidth);
+
+    std::int32_t srcWidth() const { return srcWidth_; }
+    std::int32_t dstWidth() const { return dstWidth_; }
+
+private:
+    friend void areaAverage(const std::uint32_t*, std::int32_t, std::int32_t, std::uint32_t*,
+                            std::int32_t, std::int32_t, AreaAverageWorkspace&, const RowProgress&);
+
+    struct Column {
+        std::int32_t first;   // c0
+        std::int32_t count;   // cells of c0..c1 that lie inside the source
+        std::uint32_t weight; // index of c0's weight in weights_
+    };
+
+    std::int32_t srcWidth_;
+    std::int32_t dstWidth_;
+    double sx_;
+    std::vector<Column> columns_;
+    std::vector<double> weights_;
+    std::vector<double> sums_; // R, G, B, T for every target column of the current row
+};
+
+// Resizes src (srcWidth x srcHeight, both at least 1) into dst (dstWidth x dstHeight,
+// both at least 0) by the area-average rule. Every word of dst is written once;
+// bits 24-31 of src are ignored and those of dst are 0. Both buffers hold their rows
+// bottom row first. The workspace must have been made for srcWidth and dstWidth.
+void areaAverage(const std::uint32_t* src, std::int32_t srcWidth, std::int32_t srcHeight,
+                 std::uint32_t* dst, std::int32_t dstWidth, std::int32_t dstHeight,
+                 AreaAverageWorkspace& workspace, const RowProgress& onRowProgress);
+
+// Convenience form: makes the workspace first, then runs the call above.
+void areaAverage(const XrgbBuffer& src, XrgbBuffer& dst, const RowProgress& onRowProgress);
+
+} // namespace core
