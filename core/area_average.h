@@ -14,6 +14,8 @@ using RowProgress = std::function<void(std::int32_t)>;
 // Everything the resampler needs besides the two buffers: the column ranges and
 // column weights of every target column, and room for the running sums of one
 // target row. Made before the call so that the resampler itself allocates nothing.
+struct AreaAverageRows;
+
 class AreaAverageWorkspace {
 public:
     AreaAverageWorkspace(std::int32_t srcWidth, std::int32_t dstWidth);
@@ -24,19 +26,31 @@ public:
 private:
     friend void areaAverage(const std::uint32_t*, std::int32_t, std::int32_t, std::uint32_t*,
                             std::int32_t, std::int32_t, AreaAverageWorkspace&, const RowProgress&);
+    friend struct AreaAverageRows;
 
+public:
     struct Column {
         std::int32_t first;   // c0
         std::int32_t count;   // cells of c0..c1 that lie inside the source
-        std::uint32_t weight; // index of c0's weight in weights_
+        std::uint32_t weight; // index of c0's weight in weights_ and fixedWeights_
     };
 
+private:
     std::int32_t srcWidth_;
     std::int32_t dstWidth_;
     double sx_;
     std::vector<Column> columns_;
     std::vector<double> weights_;
-    std::vector<double> sums_; // R, G, B, T for every target column of the current row
+    // The same weights as whole multiples of 2^-columnBits_, when every one of
+    // them is such a short binary fraction (0.5, 0.75, 1.5 ...).
+    std::vector<std::uint64_t> fixedWeights_;
+    bool fixedColumns_ = false;
+    int columnBits_ = 0;
+    std::uint64_t maxColumnSum_ = 0;
+    std::vector<std::uint64_t> fixedColumnSums_;
+    std::vector<double> fixedColumnInverses_;
+    std::vector<double> sums_;           // R, G, B, T for every target column of the current row
+    std::vector<std::int32_t> channels_; // red, green and blue of the current source row
 };
 
 // Resizes src (srcWidth x srcHeight, both at least 1) into dst (dstWidth x dstHeight,
