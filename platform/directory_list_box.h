@@ -32,9 +32,9 @@ public:
     QString directory() const { return directory_; }
     void setDirectory(const QString& folder);
 
-    // Links both ways, like DriveComboBox::setDirList; the file list is pointed
-    // at the current folder at once.
+    // The file list is pointed at the current folder at once.
     void setFileList(FileListBox* list);
+    // Links both ways, like DriveComboBox::setDirList.
     void setDriveCombo(DriveComboBox* combo);
     FileListBox* fileList() const { return fileList_; }
     DriveComboBox* driveCombo() const { return driveCombo_; }
