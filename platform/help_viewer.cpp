@@ -280,29 +280,30 @@ void HelpViewer::showHtml(const QString& html)
     stack_->setCurrentWidget(browser_);
 }
 
+// Every page starts here; a file that could not be read is all any page shows.
+bool HelpViewer::startPage(HelpRequest page)
+{
+    page_ = page;
+    topic_ = 0;
+    message_.clear();
+    if (loaded_)
+        return true;
+    message_ = QStringLiteral("ヘルプファイル「%1」を開けません。").arg(file_);
+    showHtml(messageHtml(message_));
+    return false;
+}
+
 void HelpViewer::showContents()
 {
-    page_ = HelpRequest::Contents;
-    topic_ = 0;
-    if (!loaded_) {
-        message_ = QStringLiteral("ヘルプファイル「%1」を開けません。").arg(file_);
-        showHtml(messageHtml(message_));
+    if (!startPage(HelpRequest::Contents))
         return;
-    }
-    message_.clear();
     showHtml(contentsHtml(document_));
 }
 
 void HelpViewer::showSearch()
 {
-    page_ = HelpRequest::Search;
-    topic_ = 0;
-    if (!loaded_) {
-        message_ = QStringLiteral("ヘルプファイル「%1」を開けません。").arg(file_);
-        showHtml(messageHtml(message_));
+    if (!startPage(HelpRequest::Search))
         return;
-    }
-    message_.clear();
     stack_->setCurrentWidget(searchPage_);
     updateResults();
     query_->selectAll();
@@ -311,20 +312,14 @@ void HelpViewer::showSearch()
 
 void HelpViewer::showTopic(int number)
 {
-    page_ = HelpRequest::Topic;
-    topic_ = 0;
-    if (!loaded_) {
-        message_ = QStringLiteral("ヘルプファイル「%1」を開けません。").arg(file_);
-        showHtml(messageHtml(message_));
+    if (!startPage(HelpRequest::Topic))
         return;
-    }
     const HelpTopic* topic = document_.topic(number);
     if (!topic) {
         message_ = QStringLiteral("ヘルプファイル「%1」にトピック %2 がありません。").arg(file_).arg(number);
         showHtml(messageHtml(message_) + contentsHtml(document_));
         return;
     }
-    message_.clear();
     topic_ = number;
     QString html = QStringLiteral("<h2>") + escaped(topic->title) + QStringLiteral("</h2>");
     for (const HelpBlock& block : topic->blocks) {

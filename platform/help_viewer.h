@@ -66,6 +66,7 @@ public:
 
 private:
     HelpViewer();
+    bool startPage(HelpRequest page);
     void showHtml(const QString& html);
     void updateResults();
     void followLink(const QString& link);
