@@ -4,7 +4,7 @@
 #include "platform/help_viewer.h"
 #include "platform/message.h"
 
-#include <QCloseEvent>
+#include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPointer>
