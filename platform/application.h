@@ -50,7 +50,8 @@ public:
     // Without a hook the error's text is shown in a message box.
     void handleException(QObject* sender, std::exception_ptr error);
 
-    // WinHelp-style requests on the help file: 3 contents, 11 search page.
+    // WinHelp-style requests on the help file: 3 contents, 11 search page,
+    // 1 the topic numbered data, 2 closes the viewer; other commands do nothing.
     void helpCommand(int command, int data);
     // A topic by context number (what F1 asks for).
     void helpContext(int context);
@@ -89,8 +90,9 @@ QMetaObject::Connection bind(Sender* sender, Signal signal, QObject* context, Ha
                             });
 }
 
-// HelpContext of a window or control: F1 asks for the context of the focused
-// control, or of the nearest parent that has one. 0 means none.
+// HelpContext of a window or control. helpContextOf() gives what F1 asks for:
+// the widget's own context, or that of its nearest parent inside the same
+// window that has one (a window's owner is not asked). 0 means none.
 void setHelpContext(QWidget* widget, int context);
 int helpContextOf(const QWidget* widget);
 

@@ -7,9 +7,10 @@ namespace platform {
 class DriveComboBox;
 class FileListBox;
 
-// The folder list. Shows the current folder's ancestors from the drive root down,
-// then its subfolders sorted by name; double click or Enter enters a folder, a
-// single click only highlights it. At creation it is on the working folder.
+// The folder list. Shows the current folder's ancestors from its drive's root
+// down, then its subfolders sorted by name (hidden folders left out); double
+// click or Enter enters a folder, a single click only highlights it. At
+// creation it is on the working folder.
 //
 // setDirectory(X):
 //  1. X empty: nothing happens.
@@ -21,6 +22,8 @@ class FileListBox;
 //     is rebuilt, the linked file list is pointed at it (refilled with nothing
 //     selected when it was on another folder), and changed() is emitted, also when
 //     the folder did not change.
+// A relative X is taken from the current folder. The folder is kept as a clean
+// absolute path without a trailing "/" (the root is "/"); links are not resolved.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -29,8 +32,15 @@ public:
     QString directory() const { return directory_; }
     void setDirectory(const QString& folder);
 
+    // The file list is pointed at the current folder at once.
     void setFileList(FileListBox* list);
+    // Links both ways, like DriveComboBox::setDirList.
     void setDriveCombo(DriveComboBox* combo);
+    FileListBox* fileList() const { return fileList_; }
+    DriveComboBox* driveCombo() const { return driveCombo_; }
+
+    // The full path of the folder an entry stands for.
+    static QString folderOf(const QListWidgetItem* item);
 
 signals:
     void changed(); // OnChange
