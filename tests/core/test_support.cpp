@@ -186,6 +186,64 @@ std::vector<Segment> segments(const std::vector<std::uint8_t>& jpeg)
     return result;
 }
 
+JpegStructure describe(const std::vector<std::uint8_t>& jpeg)
+{
+    JpegStructure result;
+    for (const auto& segment : segments(jpeg)) {
+        const auto& p = segment.payload;
+        result.markers.push_back(segment.marker);
+        if (segment.marker == 0xE0)
+            result.app0.push_back(p);
+        if (segment.marker == 0xDA)
+            ++result.scans;
+        if (segment.marker == 0xDB) {
+            for (std::size_t at = 0; at < p.size();) {
+                const int precision = p[at] >> 4, number = p[at] & 0x0F;
+                ++at;
+                std::vector<int> entries;
+                for (int k = 0; k < 64; ++k, at += precision ? 2 : 1)
+                    entries.push_back(precision ? p[at] << 8 | p[at + 1] : p[at]);
+                if (precision)
+                    result.sixteenBitTable = true;
+                result.tables.at(std::size_t(number)) = entries;
+            }
+        }
+        if (segment.marker >= 0xC0 && segment.marker <= 0xCF && segment.marker != 0xC4 && segment.marker != 0xC8 &&
+            segment.marker != 0xCC) {
+            result.frameMarker = segment.marker;
+            result.height = p[1] << 8 | p[2];
+            result.width = p[3] << 8 | p[4];
+            for (int c = 0; c < p[5]; ++c)
+                result.components.push_back({p[6 + 3 * c], p[7 + 3 * c], p[8 + 3 * c]});
+        }
+    }
+    return result;
+}
+
+std::vector<int> expectedQuantTable(int table, int quality)
+{
+    static const int luminance[64] = {
+        16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+        14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+        18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+        49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+    static const int chrominance[64] = {
+        17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
+        99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+        99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+    static const int zigzagToNatural[64] = {
+        0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+        41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+        30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+    const int q = quality <= 0 ? 1 : quality > 100 ? 100 : quality;
+    const int scale = q < 50 ? 5000 / q : 200 - 2 * q;
+    const int* base = table == 0 ? luminance : chrominance;
+    std::vector<int> result;
+    for (int k = 0; k < 64; ++k)
+        result.push_back(std::clamp((base[zigzagToNatural[k]] * scale + 50) / 100, 1, 255));
+    return result;
+}
+
 std::vector<std::string> RecordingObserver::messages() const
 {
     std::vector<std::string> result;

@@ -88,6 +88,27 @@ struct Segment {
 };
 std::vector<Segment> segments(const std::vector<std::uint8_t>& jpeg);
 
+// What a JPEG file's markers say, for checking the files we write.
+struct JpegStructure {
+    std::vector<int> markers;                 // every marker code in order
+    std::vector<std::vector<std::uint8_t>> app0;
+    int frameMarker = 0;                      // 0xC0 baseline, 0xC2 progressive, ...
+    int width = 0, height = 0;
+    struct Component {
+        int id, sampling, table;              // sampling as 0xHV
+    };
+    std::vector<Component> components;
+    // Quantization tables by number, entries in file (zigzag) order; 8-bit ones only.
+    std::vector<std::vector<int>> tables = std::vector<std::vector<int>>(4);
+    bool sixteenBitTable = false;
+    int scans = 0;
+};
+JpegStructure describe(const std::vector<std::uint8_t>& jpeg);
+
+// The Annex K luminance (table 0) or chrominance (table 1) table scaled by
+// libjpeg's quality rule, in zigzag order.
+std::vector<int> expectedQuantTable(int table, int quality);
+
 // Everything a job tells its observer, in order.
 class RecordingObserver : public core::ResizeObserver {
 public:
