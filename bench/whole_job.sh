@@ -30,7 +30,8 @@ if [ ! -f "$photo" ]; then
   photo="$work/photo.jpg"
 fi
 # djpeg -verbose names the frame header: "Start Of Frame 0xc0: width=4032, height=3024, ...".
-sof=$(djpeg -verbose -scale 1/8 "$photo" 2>&1 >/dev/null | grep -m1 'Start Of Frame')
+info=$(djpeg -verbose -scale 1/8 "$photo" 2>&1 >/dev/null || true)
+sof=$(grep -m1 'Start Of Frame' <<<"$info")
 width=$(sed 's/.*width=\([0-9]*\).*/\1/' <<<"$sof"); height=$(sed 's/.*height=\([0-9]*\).*/\1/' <<<"$sof")
 target_width=$(( (width + 1) / 2 )); target_height=$(( (height + 1) / 2 ))
 

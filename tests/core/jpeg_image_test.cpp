@@ -330,6 +330,35 @@ TEST(JpegDecode, CorpusCmykFrameLooksLikeItsYCbCrTwin)
     }
 }
 
+TEST(JpegDecode, ImageMagickCmykComesBackToItsRgb)
+{
+    if (std::system("command -v convert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's convert not installed; test skipped";
+    TempDir dir;
+    // Flat patches, so that only the colour conversions differ.
+    const std::uint32_t colours[] = {0xC86400, 0x3366CC, 0xFFFFFF, 0x000000, 0x808080, 0x12F0A0};
+    std::string ppm = "P6\n96 16\n255\n";
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 96; ++x)
+            for (int shift : {16, 8, 0})
+                ppm.push_back(char(colours[x / 16] >> shift & 0xFF));
+    writeBytes(dir.file("in.ppm"), std::vector<std::uint8_t>(ppm.begin(), ppm.end()));
+    const std::string command = "convert " + dir.file("in.ppm") + " -colorspace CMYK -quality 100 " +
+                                dir.file("cmyk.jpg") + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const JpegImage image = imageFrom(readBytes(dir.file("cmyk.jpg")));
+    ASSERT_EQ(image.components(), 4);
+    ASSERT_TRUE(image.adobeMarker()) << "ImageMagick stores inverted ink with an Adobe marker";
+    core::XrgbBuffer picture;
+    ASSERT_EQ(image.decode(picture), JpegDecodeStatus::ok);
+    for (int patch = 0; patch < 6; ++patch) {
+        const std::uint32_t p = pixelFromTop(picture, patch * 16 + 8, 8);
+        for (int shift : {16, 8, 0})
+            EXPECT_NEAR(int(p >> shift & 0xFF), int(colours[patch] >> shift & 0xFF), 3)
+                << std::hex << colours[patch] << " came back as " << p;
+    }
+}
+
 TEST(JpegDecode, RefusesAPictureOf2To30PixelsBeforeAllocating)
 {
     REQUIRE_CORPUS();

@@ -20,8 +20,9 @@ using core::ResizeOutcome;
 using namespace testing_support;
 using Event = RecordingObserver::Event;
 
-const std::string kSameFolder = core::messages::kSameFolder;
-const std::string kBadSize = core::messages::kBadTargetSize;
+// The system's texts, written out here so that a slip in messages.h shows.
+const std::string kSameFolder = "画像の出力先が変換元画像のフォルダと同じであるため、サイズ変更を行なえません。";
+const std::string kBadSize = "変更後の画像の大きさが正しくないため、サイズ変更を行なえません。";
 
 // A source folder "in" and a destination folder "out" in a fresh temporary folder.
 class ResizeJob : public ::testing::Test {
