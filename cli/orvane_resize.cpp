@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "core/messages.h"
+#include "core/paths.h"
 #include "core/picture_codec.h"
 #include "core/resize_job.h"
 #include "core/size_rules.h"
@@ -138,7 +139,9 @@ bool resizeOne(const Options& options, const std::string& path, Console& console
     // The recorded size is the file's own, from its header.
     auto probe = core::codecForPath(path);
     if (!probe->load(path)) {
-        console.message(core::messages::loadFailed(path));
+        // The job would have refused the folder before reading anything.
+        console.message(core::isSameFolder(path, options.destination) ? std::string(core::messages::kSameFolder)
+                                                                      : core::messages::loadFailed(path));
         return false;
     }
     core::ResizeRequest request;

@@ -92,6 +92,10 @@ TEST_F(Cli, EachFileIsScaledByItsOwnSizeAndFailuresGiveExit1)
     run = resize(dir, "-p 50 -o " + dir.path() + " " + dir.file("small.jpg"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.errors, std::string(core::messages::kSameFolder) + "\n");
+    // Even for a file that cannot be read: the folder is refused first.
+    run = resize(dir, "-p 50 -o " + dir.path() + " " + dir.file("bad.jpg"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, std::string(core::messages::kSameFolder) + "\n");
 }
 
 TEST_F(Cli, PpmFilesAreResizedExactly)
