@@ -63,7 +63,7 @@ TEST_F(Cli, UsageErrorsExitWith2AndAShortUsage)
 
 TEST_F(Cli, EachFileIsScaledByItsOwnSizeAndFailuresGiveExit1)
 {
-    JpegSpec small, large;
+    JpegFixture small, large;
     small.width = 20;
     small.height = 10;
     large.width = 64;

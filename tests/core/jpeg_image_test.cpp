@@ -38,21 +38,21 @@ TEST(JpegLoad, RecordsTheHeaderFacts)
 {
     const struct {
         const char* what;
-        JpegSpec spec;
+        JpegFixture fixture;
         int components;
         bool grayscale, multipleScans, adobe;
     } cases[] = {
-        {"baseline colour", [] { JpegSpec s; s.width = 35; s.height = 39; return s; }(), 3, false, false, false},
-        {"progressive colour", [] { JpegSpec s; s.progressive = true; return s; }(), 3, false, true, false},
-        {"grayscale", [] { JpegSpec s; s.components = 1; s.width = 7; s.height = 3; return s; }(), 1, true, false,
+        {"baseline colour", [] { JpegFixture s; s.width = 35; s.height = 39; return s; }(), 3, false, false, false},
+        {"progressive colour", [] { JpegFixture s; s.progressive = true; return s; }(), 3, false, true, false},
+        {"grayscale", [] { JpegFixture s; s.components = 1; s.width = 7; s.height = 3; return s; }(), 1, true, false,
          false},
-        {"cmyk", [] { JpegSpec s; s.components = 4; return s; }(), 4, false, false, true},
+        {"cmyk", [] { JpegFixture s; s.components = 4; return s; }(), 4, false, false, true},
     };
     for (const auto& c : cases) {
-        const JpegImage image = imageFrom(makeJpeg(c.spec));
+        const JpegImage image = imageFrom(makeJpeg(c.fixture));
         ASSERT_EQ(image.status(), JpegLoadStatus::ok) << c.what;
-        EXPECT_EQ(image.width(), c.spec.width) << c.what;
-        EXPECT_EQ(image.height(), c.spec.height) << c.what;
+        EXPECT_EQ(image.width(), c.fixture.width) << c.what;
+        EXPECT_EQ(image.height(), c.fixture.height) << c.what;
         EXPECT_EQ(image.components(), c.components) << c.what;
         EXPECT_EQ(image.grayscale(), c.grayscale) << c.what;
         EXPECT_EQ(image.multipleScans(), c.multipleScans) << c.what;
@@ -160,11 +160,11 @@ TEST(JpegDecode, ColourEqualsLibjpegRgbOutputInBufferOrder)
         bool progressive;
     } sizes[] = {{1, 1, false}, {35, 39, false}, {17, 23, true}, {64, 2, false}, {3, 65, true}};
     for (const auto& s : sizes) {
-        JpegSpec spec;
-        spec.width = s.width;
-        spec.height = s.height;
-        spec.progressive = s.progressive;
-        expectSameAsRgbOutput(makeJpeg(spec), std::to_string(s.width) + "x" + std::to_string(s.height));
+        JpegFixture fixture;
+        fixture.width = s.width;
+        fixture.height = s.height;
+        fixture.progressive = s.progressive;
+        expectSameAsRgbOutput(makeJpeg(fixture), std::to_string(s.width) + "x" + std::to_string(s.height));
     }
 }
 
@@ -188,12 +188,12 @@ TEST(JpegDecode, CorpusColourFilesEqualLibjpegRgbOutput)
 
 TEST(JpegDecode, TheTopRowOfThePictureIsTheLastBufferRow)
 {
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 32;
-    spec.pixel = [](int, int y) { return y < 16 ? 0xFF0000u : 0x0000FFu; }; // red above blue
+    JpegFixture fixture;
+    fixture.width = 16;
+    fixture.height = 32;
+    fixture.pixel = [](int, int y) { return y < 16 ? 0xFF0000u : 0x0000FFu; }; // red above blue
     core::XrgbBuffer picture;
-    ASSERT_EQ(imageFrom(makeJpeg(spec)).decode(picture), JpegDecodeStatus::ok);
+    ASSERT_EQ(imageFrom(makeJpeg(fixture)).decode(picture), JpegDecodeStatus::ok);
     const std::uint32_t lastRow = picture.row(31)[8] & 0xFFFFFF;
     const std::uint32_t firstRow = picture.row(0)[8] & 0xFFFFFF;
     EXPECT_GT(lastRow >> 16, 200u) << std::hex << lastRow;
@@ -237,17 +237,17 @@ void expectQuantizedGray(const std::vector<std::uint8_t>& bytes, const std::stri
 
 TEST(JpegDecode, GrayscaleGoesThroughThe236LevelQuantizer)
 {
-    JpegSpec spec;
-    spec.components = 1;
-    spec.width = 257;
-    spec.height = 9;
-    spec.pixel = [](int x, int) { return std::uint32_t(x); }; // every level 0..255 and back to 0
-    expectQuantizedGray(makeJpeg(spec), "gradient");
-    spec.width = 35;
-    spec.height = 39;
-    spec.progressive = true;
-    spec.pixel = JpegSpec().pixel;
-    expectQuantizedGray(makeJpeg(spec), "progressive 35x39");
+    JpegFixture fixture;
+    fixture.components = 1;
+    fixture.width = 257;
+    fixture.height = 9;
+    fixture.pixel = [](int x, int) { return std::uint32_t(x); }; // every level 0..255 and back to 0
+    expectQuantizedGray(makeJpeg(fixture), "gradient");
+    fixture.width = 35;
+    fixture.height = 39;
+    fixture.progressive = true;
+    fixture.pixel = JpegFixture().pixel;
+    expectQuantizedGray(makeJpeg(fixture), "progressive 35x39");
 }
 
 TEST(JpegDecode, CorpusGrayscaleFiles)
@@ -263,12 +263,12 @@ TEST(JpegDecode, CorpusGrayscaleFiles)
 // A flat 16 x 16 ink picture at quality 100 decodes to the ink's RGB within 2.
 void expectInkColour(std::uint32_t stored, bool adobe, std::uint32_t rgb)
 {
-    JpegSpec spec;
-    spec.components = 4;
-    spec.quality = 100;
-    spec.adobeMarker = adobe;
-    spec.pixel = [stored](int, int) { return stored; };
-    const JpegImage image = imageFrom(makeJpeg(spec));
+    JpegFixture fixture;
+    fixture.components = 4;
+    fixture.quality = 100;
+    fixture.adobeMarker = adobe;
+    fixture.pixel = [stored](int, int) { return stored; };
+    const JpegImage image = imageFrom(makeJpeg(fixture));
     ASSERT_EQ(image.adobeMarker(), adobe);
     core::XrgbBuffer picture;
     ASSERT_EQ(image.decode(picture), JpegDecodeStatus::ok);
@@ -391,10 +391,10 @@ TEST(JpegDecode, AFatalErrorAfterAGoodHeaderFailsCleanly)
 // pass over the picture.
 std::vector<std::uint8_t> withScanCount(int scanCount)
 {
-    JpegSpec spec;
-    spec.components = 1;
-    spec.progressive = true;
-    const auto original = makeJpeg(spec);
+    JpegFixture fixture;
+    fixture.components = 1;
+    fixture.progressive = true;
+    const auto original = makeJpeg(fixture);
     const auto parts = segments(original);
     const int scans = int(std::count_if(parts.begin(), parts.end(), [](const Segment& s) { return s.marker == 0xDA; }));
     // The last scan runs from its SOS marker to the EOI marker at the end.
@@ -430,11 +430,11 @@ TEST(JpegDecode, RefusesFilesOfMoreThanAThousandScans)
 
 TEST(JpegDisplay, ScaledSizesTopDownRowsAndOpaquePixels)
 {
-    JpegSpec spec;
-    spec.width = 35;
-    spec.height = 41;
-    spec.pixel = [](int, int y) { return y < 20 ? 0xFF0000u : 0x0000FFu; };
-    const JpegImage image = imageFrom(makeJpeg(spec));
+    JpegFixture fixture;
+    fixture.width = 35;
+    fixture.height = 41;
+    fixture.pixel = [](int, int y) { return y < 20 ? 0xFF0000u : 0x0000FFu; };
+    const JpegImage image = imageFrom(makeJpeg(fixture));
     for (int n = 1; n <= 8; ++n) {
         core::Bitmap32 bitmap;
         ASSERT_EQ(image.decodeScaled(n, bitmap), JpegDecodeStatus::ok) << n;
@@ -453,7 +453,7 @@ TEST(JpegDisplay, ScaledSizesTopDownRowsAndOpaquePixels)
 
 TEST(JpegDisplay, GrayAndInkPicturesAreShownInRgb)
 {
-    JpegSpec gray;
+    JpegFixture gray;
     gray.components = 1;
     gray.pixel = [](int x, int) { return std::uint32_t(x * 16); };
     core::Bitmap32 bitmap;
@@ -463,7 +463,7 @@ TEST(JpegDisplay, GrayAndInkPicturesAreShownInRgb)
         EXPECT_EQ(p >> 16 & 0xFF, p & 0xFF);
         EXPECT_EQ(p >> 8 & 0xFF, p & 0xFF);
     }
-    JpegSpec ink;
+    JpegFixture ink;
     ink.components = 4;
     ink.quality = 100;
     ink.pixel = [](int, int) { return 0xFF8000C8u; };

@@ -93,12 +93,12 @@ protected:
     RecordingObserver observer;
 };
 
-JpegSpec sized(int width, int height)
+JpegFixture sized(int width, int height)
 {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    return spec;
+    JpegFixture fixture;
+    fixture.width = width;
+    fixture.height = height;
+    return fixture;
 }
 
 // ---------------------------------------------------------------- success
@@ -126,7 +126,7 @@ TEST_F(ResizeJob, WritesTheCopyAndReportsProgressInOrder)
 
 TEST_F(ResizeJob, TheCopyIsTheResampledDecodedSource)
 {
-    JpegSpec smooth = sized(61, 37);
+    JpegFixture smooth = sized(61, 37);
     smooth.pixel = [](int x, int y) {
         return std::uint32_t(std::min(255, x * 4)) << 16 | std::uint32_t(std::min(255, y * 6)) << 8 |
                std::uint32_t(x + y);
@@ -172,7 +172,7 @@ TEST_F(ResizeJob, EachModeReadsOnlyItsOwnTexts)
 
 TEST_F(ResizeJob, OutputIsProgressiveExactlyWhenTheSourceHadSeveralScans)
 {
-    JpegSpec progressive = sized(30, 20);
+    JpegFixture progressive = sized(30, 20);
     progressive.progressive = true;
     const std::string a = addSource("a.jpg", makeJpeg(sized(30, 20)));
     const std::string b = addSource("b.jpg", makeJpeg(progressive));
@@ -205,11 +205,11 @@ TEST_F(ResizeJob, QualityGivesTheEncoderItsLowEightBits)
 
 TEST_F(ResizeJob, MetadataOfTheSourceIsDropped)
 {
-    JpegSpec spec = sized(20, 20);
-    spec.markers = {{0xE1, std::string("Exif\0\0MM\0*\0\0\0\x08\0\0", 18)},
+    JpegFixture fixture = sized(20, 20);
+    fixture.markers = {{0xE1, std::string("Exif\0\0MM\0*\0\0\0\x08\0\0", 18)},
                     {0xE2, "ICC_PROFILE"},
                     {0xFE, "a comment that must not travel"}};
-    const std::string path = addSource("a.jpg", makeJpeg(spec));
+    const std::string path = addSource("a.jpg", makeJpeg(fixture));
     ASSERT_EQ(run(ratio(path, "50", 20, 20)), ResizeOutcome::written);
     const JpegStructure file = describe(readBytes(target("a.jpg")));
     for (int marker : file.markers) {
@@ -221,10 +221,10 @@ TEST_F(ResizeJob, MetadataOfTheSourceIsDropped)
 
 TEST_F(ResizeJob, GrayscaleSourceIsWrittenAsYCbCrWithEqualChannels)
 {
-    JpegSpec spec = sized(50, 40);
-    spec.components = 1;
-    spec.pixel = [](int x, int y) { return std::uint32_t((x * 5 + y * 3) & 0xFF); };
-    const std::string path = addSource("g.jpg", makeJpeg(spec));
+    JpegFixture fixture = sized(50, 40);
+    fixture.components = 1;
+    fixture.pixel = [](int x, int y) { return std::uint32_t((x * 5 + y * 3) & 0xFF); };
+    const std::string path = addSource("g.jpg", makeJpeg(fixture));
     ASSERT_EQ(run(ratio(path, "50", 50, 40)), ResizeOutcome::written);
     const auto bytes = readBytes(target("g.jpg"));
     const JpegStructure file = describe(bytes);
@@ -396,9 +396,9 @@ TEST_F(ResizeJob, CorpusSourcesThatFailToLoadOrDecode)
 
 TEST_F(ResizeJob, AFileOfThousandsOfScansIsRefused)
 {
-    JpegSpec spec = sized(24, 24);
-    spec.progressive = true;
-    const auto original = makeJpeg(spec);
+    JpegFixture fixture = sized(24, 24);
+    fixture.progressive = true;
+    const auto original = makeJpeg(fixture);
     std::size_t lastSos = original.size() - 2;
     while (!(original[lastSos] == 0xFF && original[lastSos + 1] == 0xDA))
         --lastSos;
@@ -416,7 +416,7 @@ TEST_F(ResizeJob, AFileOfThousandsOfScansIsRefused)
 
 TEST_F(ResizeJob, ASideAbove65500LeavesAnyExistingTargetIntact)
 {
-    JpegSpec wide = sized(7000, 10);
+    JpegFixture wide = sized(7000, 10);
     wide.pixel = [](int x, int) { return std::uint32_t(x & 0xFF) * 0x010101u; };
     const std::string path = addSource("wide.jpg", makeJpeg(wide));
     // 999 % of 7000 x 10 is 69930 x 100: the encoder refuses it.
@@ -455,7 +455,7 @@ private:
 
 TEST_F(ResizeJob, AWriteThatStopsHalfwayLeavesTheOldFileAndNoTemporaryFile)
 {
-    JpegSpec noisy = sized(200, 200);
+    JpegFixture noisy = sized(200, 200);
     noisy.pixel = [](int x, int y) { return std::uint32_t(x * 7919 + y * 104729) * 2654435761u >> 8; };
     const std::string path = addSource("a.jpg", makeJpeg(noisy));
     const std::vector<std::uint8_t> old = {'o', 'l', 'd'};

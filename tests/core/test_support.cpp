@@ -65,7 +65,7 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
-std::vector<std::uint8_t> makeJpeg(const JpegSpec& spec)
+std::vector<std::uint8_t> makeJpeg(const JpegFixture& fixture)
 {
     // Fixture errors are bugs in the test: libjpeg's default handler ends the process.
     jpeg_compress_struct cinfo{};
@@ -75,27 +75,27 @@ std::vector<std::uint8_t> makeJpeg(const JpegSpec& spec)
     unsigned char* out = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = JDIMENSION(spec.width);
-    cinfo.image_height = JDIMENSION(spec.height);
-    cinfo.input_components = spec.components;
-    cinfo.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : spec.components == 4 ? JCS_CMYK : JCS_RGB;
+    cinfo.image_width = JDIMENSION(fixture.width);
+    cinfo.image_height = JDIMENSION(fixture.height);
+    cinfo.input_components = fixture.components;
+    cinfo.in_color_space = fixture.components == 1 ? JCS_GRAYSCALE : fixture.components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    if (spec.components == 4)
-        cinfo.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    if (spec.progressive)
+    if (fixture.components == 4)
+        cinfo.write_Adobe_marker = fixture.adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, fixture.quality, TRUE);
+    if (fixture.progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    for (const auto& marker : spec.markers)
+    for (const auto& marker : fixture.markers)
         jpeg_write_marker(&cinfo, marker.code, reinterpret_cast<const JOCTET*>(marker.data.data()),
                           unsigned(marker.data.size()));
-    std::vector<JSAMPLE> row(std::size_t(spec.width) * std::size_t(spec.components));
+    std::vector<JSAMPLE> row(std::size_t(fixture.width) * std::size_t(fixture.components));
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = int(cinfo.next_scanline);
-        for (int x = 0; x < spec.width; ++x) {
-            const std::uint32_t p = spec.pixel(x, y);
-            for (int c = 0; c < spec.components; ++c)
-                row[std::size_t(x * spec.components + c)] = JSAMPLE(p >> (8 * (spec.components - 1 - c)));
+        for (int x = 0; x < fixture.width; ++x) {
+            const std::uint32_t p = fixture.pixel(x, y);
+            for (int c = 0; c < fixture.components; ++c)
+                row[std::size_t(x * fixture.components + c)] = JSAMPLE(p >> (8 * (fixture.components - 1 - c)));
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);

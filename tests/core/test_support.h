@@ -46,7 +46,7 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 // A JPEG made by libjpeg. pixel(x, y) gives picture row y from the top: 0x00RRGGBB
 // for three components, the gray level in the low byte for one, C, M, Y, K in
 // bytes 3..0 (as stored in the file) for four.
-struct JpegSpec {
+struct JpegFixture {
     int width = 16;
     int height = 16;
     int components = 3;
@@ -63,7 +63,7 @@ struct JpegSpec {
     };
     std::vector<Marker> markers; // written after the headers libjpeg makes itself
 };
-std::vector<std::uint8_t> makeJpeg(const JpegSpec& spec);
+std::vector<std::uint8_t> makeJpeg(const JpegFixture& fixture);
 
 // Plain libjpeg decoding with the resize job's settings, but RGB output
 // (JCS_RGB, three bytes per pixel, top row first). Empty on a fatal error.
