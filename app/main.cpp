@@ -15,6 +15,7 @@
 #include "platform/progress_bar.h"
 #include "platform/status_bar.h"
 #include "ui_main.h"
+#include "ui_save.h"
 
 #include <QGuiApplication>
 #include <QMenu>
@@ -79,6 +80,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui_(new Ui::TfrmMain)
     bind(ui_->tlbMainSize, &QAction::triggered, this, [this] { tlbMainSizeClick(ui_->tlbMainSize); });
     bind(ui_->tlbMainOpen, &QAction::triggered, this, [this] { tlbMainOpenClick(ui_->tlbMainOpen); });
     bind(ui_->tlbMainClose, &QAction::triggered, this, [this] { tlbMainCloseClick(ui_->tlbMainClose); });
+
+    // The panes take their sizes from the layout only as it runs, which can be
+    // after the window's own resize; the path controls follow them either way.
+    ui_->pnlDrv->installEventFilter(this);
+    ui_->pnlPath->installEventFilter(this);
 
     platform::Application::instance().setMainWindow(this);
     platform::guarded(this, [this] { FormCreate(); });
@@ -148,6 +154,13 @@ void TfrmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     platform::guarded(this, [this] { FormResize(); });
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && (watched == ui_->pnlDrv || watched == ui_->pnlPath))
+        platform::guarded(this, [this] { FitPathControls(); });
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::FormResize() { FitPathControls(); }

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace platform {
@@ -80,13 +81,19 @@ void guarded(QObject* sender, F&& fn) noexcept
     }
 }
 
-// Connects a Qt signal to a handler that runs under the error policy.
+// Connects a Qt signal to a handler that runs under the error policy. A handler
+// that takes no arguments may be bound to a signal that has some.
 template <class Sender, class Signal, class Handler>
 QMetaObject::Connection bind(Sender* sender, Signal signal, QObject* context, Handler handler)
 {
     return QObject::connect(sender, signal, context,
                             [sender, handler](auto&&... args) {
-                                guarded(sender, [&] { handler(std::forward<decltype(args)>(args)...); });
+                                guarded(sender, [&] {
+                                    if constexpr (std::is_invocable_v<const Handler&, decltype(args)...>)
+                                        handler(std::forward<decltype(args)>(args)...);
+                                    else
+                                        handler();
+                                });
                             });
 }
 
