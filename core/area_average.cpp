@@ -19,6 +19,12 @@ using Extended = long double;
 // smallest binary place used, for the whole-number path below.
 constexpr Extended kFixedBound = 1099511627776.0L; // 2^40
 
+// Mean tables: at most this many distinct column sums, this many tables kept, each
+// this long.
+constexpr std::size_t kMaxColumnSums = 4;
+constexpr std::size_t kMeanTableCount = 8;
+constexpr std::uint64_t kMeanTableSize = 1 << 16;
+
 // Weight of cell `index` of the range first..last on one axis, for target
 // position `target` and scale factor `scale`. The first cell subtracts the whole
 // part of where it begins on the target axis, not the target position: that is
@@ -141,9 +147,53 @@ AreaAverageWorkspace::AreaAverageWorkspace(std::int32_t srcWidth, std::int32_t d
             fixedColumnSums_.push_back(sum);
             fixedColumnInverses_.push_back(1.0 / double(std::int64_t(sum)));
         }
+        // Regular ratios (halves, quarters, 3 to 2) have very few distinct column sums.
+        for (std::uint64_t sum : fixedColumnSums_) {
+            auto found = std::find(tableColumnSums_.begin(), tableColumnSums_.end(), sum);
+            if (found == tableColumnSums_.end()) {
+                if (tableColumnSums_.size() == kMaxColumnSums) {
+                    tableColumnSums_.clear();
+                    columnTable_.clear();
+                    break;
+                }
+                found = tableColumnSums_.insert(tableColumnSums_.end(), sum);
+            }
+            columnTable_.push_back(std::uint32_t(found - tableColumnSums_.begin()));
+        }
+        if (!tableColumnSums_.empty()) {
+            meanTables_.assign(kMeanTableCount * kMeanTableSize, 0);
+            tableTotals_.assign(kMeanTableCount, 0);
+        }
     }
     sums_.assign(4 * std::size_t(dstWidth), 0.0);
     channels_.assign(3 * std::size_t(srcWidth), 0);
+}
+
+bool AreaAverageWorkspace::meanTables(std::uint64_t rowSum, const std::uint8_t** tables)
+{
+    if (tableColumnSums_.empty())
+        return false;
+    for (std::uint64_t sum : tableColumnSums_)
+        if (255 * sum * rowSum >= kMeanTableSize)
+            return false;
+    for (std::size_t j = 0; j < tableColumnSums_.size(); ++j) {
+        const std::uint64_t total = tableColumnSums_[j] * rowSum;
+        auto found = std::find(tableTotals_.begin(), tableTotals_.end(), total);
+        if (found == tableTotals_.end()) {
+            // Replace the oldest table, but never one this row already uses.
+            do
+                found = tableTotals_.begin() + std::ptrdiff_t(nextTable_++ % kMeanTableCount);
+            while (std::find(tables, tables + j, meanTables_.data() + (found - tableTotals_.begin()) * kMeanTableSize)
+                   != tables + j);
+            std::uint8_t* table = meanTables_.data() + (found - tableTotals_.begin()) * kMeanTableSize;
+            const double inverse = 1.0 / double(std::int64_t(total));
+            for (std::uint64_t s = 0; s <= 255 * total; ++s)
+                table[s] = std::uint8_t(fixedMean(s, total, inverse));
+            *found = total;
+        }
+        tables[j] = meanTables_.data() + (found - tableTotals_.begin()) * kMeanTableSize;
+    }
+    return true;
 }
 
 namespace {
@@ -169,7 +219,7 @@ struct AreaAverageRows {
                          AreaAverageWorkspace& workspace, std::int32_t dstWidth, std::uint32_t* out);
     static void fixed(const std::uint32_t* src, std::int32_t srcWidth, const RowSpan& rows,
                       std::uint64_t firstWeight, std::uint64_t lastWeight, std::uint64_t weight,
-                      std::uint64_t rowSum, const AreaAverageWorkspace& workspace,
+                      std::uint64_t rowSum, AreaAverageWorkspace& workspace,
                       std::int32_t dstWidth, std::uint32_t* out);
 };
 
@@ -229,25 +279,41 @@ void AreaAverageRows::extended(const std::uint32_t* src, std::int32_t srcWidth, 
 // any order, so each pixel is summed on its own in registers.
 void AreaAverageRows::fixed(const std::uint32_t* src, std::int32_t srcWidth, const RowSpan& rows,
                             std::uint64_t firstWeight, std::uint64_t lastWeight, std::uint64_t weight,
-                            std::uint64_t rowSum, const AreaAverageWorkspace& workspace,
+                            std::uint64_t rowSum, AreaAverageWorkspace& workspace,
                             std::int32_t dstWidth, std::uint32_t* out)
 {
     const double rowInverse = 1.0 / double(std::int64_t(rowSum));
+    const std::uint8_t* meanTables[kMaxColumnSums];
+    const bool tables = workspace.meanTables(rowSum, meanTables);
     for (std::int32_t x = 0; x < dstWidth; ++x) {
         const AreaAverageWorkspace::Column& column = workspace.columns_[std::size_t(x)];
         const std::uint64_t* wx = workspace.fixedWeights_.data() + column.weight;
-        std::uint64_t R = 0, G = 0, B = 0;
-        for (std::int32_t K = rows.first; K <= rows.lastTaken; ++K) {
-            const std::uint64_t wy = K == rows.first ? firstWeight : K == rows.last ? lastWeight : weight;
-            const std::uint32_t* cell = src + std::size_t(K) * std::size_t(srcWidth) + column.first;
-            for (std::int32_t i = 0; i < column.count; ++i) {
-                const std::uint64_t w = wx[i] * wy;
-                const std::uint32_t p = cell[i];
-                R += ((p >> 16) & 0xFF) * w;
-                G += ((p >> 8) & 0xFF) * w;
-                B += (p & 0xFF) * w;
+        // Every cell of the target pixel with its whole-number weight.
+        auto eachCell = [&](auto&& add) {
+            for (std::int32_t K = rows.first; K <= rows.lastTaken; ++K) {
+                const std::uint64_t wy = K == rows.first ? firstWeight : K == rows.last ? lastWeight : weight;
+                const std::uint32_t* cell = src + std::size_t(K) * std::size_t(srcWidth) + column.first;
+                for (std::int32_t i = 0; i < column.count; ++i)
+                    add(cell[i], wx[i] * wy);
             }
+        };
+        if (tables) {
+            // Sums below 2^16: red and blue share one word, 32 bits apart.
+            std::uint64_t RB = 0, G = 0;
+            eachCell([&](std::uint32_t p, std::uint64_t w) {
+                RB += ((p & 0xFF) | (std::uint64_t(p & 0xFF0000) << 16)) * w;
+                G += ((p >> 8) & 0xFF) * w;
+            });
+            const std::uint8_t* mean = meanTables[workspace.columnTable_[std::size_t(x)]];
+            out[x] = std::uint32_t(mean[RB >> 32]) << 16 | std::uint32_t(mean[G]) << 8 | mean[RB & 0xFFFFFFFF];
+            continue;
         }
+        std::uint64_t R = 0, G = 0, B = 0;
+        eachCell([&](std::uint32_t p, std::uint64_t w) {
+            R += ((p >> 16) & 0xFF) * w;
+            G += ((p >> 8) & 0xFF) * w;
+            B += (p & 0xFF) * w;
+        });
         // Exact sums: the total of the weights is the product of the two axes' sums.
         const std::uint64_t T = workspace.fixedColumnSums_[std::size_t(x)] * rowSum;
         const double inverse = workspace.fixedColumnInverses_[std::size_t(x)] * rowInverse;

@@ -49,6 +49,15 @@ private:
     std::uint64_t maxColumnSum_ = 0;
     std::vector<std::uint64_t> fixedColumnSums_;
     std::vector<double> fixedColumnInverses_;
+    // Rounded means looked up instead of divided when the totals are small: a table
+    // of the mean of every possible channel sum for each total in use, the totals
+    // being the products of the few distinct column sums with the row sums met.
+    bool meanTables(std::uint64_t rowSum, const std::uint8_t** tables);
+    std::vector<std::uint32_t> columnTable_;     // per column: its column sum among these
+    std::vector<std::uint64_t> tableColumnSums_; // the distinct column sums
+    std::vector<std::uint64_t> tableTotals_;     // the total each table holds, 0: none
+    std::vector<std::uint8_t> meanTables_;
+    std::size_t nextTable_ = 0;
     std::vector<double> sums_;           // R, G, B, T for every target column of the current row
     std::vector<std::int32_t> channels_; // red, green and blue of the current source row
 };

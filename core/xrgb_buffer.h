@@ -37,8 +37,14 @@ public:
     void reset() { *this = XrgbBuffer(); }
 
 private:
-    struct FreeDeleter { void operator()(std::uint32_t* p) const; };
-    std::unique_ptr<std::uint32_t[], FreeDeleter> words_;
+    // Large blocks are mapped straight from the system (zeroed, in huge pages where
+    // it has them) and given back the same way; small ones come from calloc.
+    struct Release {
+        Release() : mappedBytes(0) {}
+        void operator()(std::uint32_t* p) const;
+        std::size_t mappedBytes;
+    };
+    std::unique_ptr<std::uint32_t[], Release> words_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     bool valid_ = false;
