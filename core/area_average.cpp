@@ -298,14 +298,15 @@ void AreaAverageRows::fixed(const std::uint32_t* src, std::int32_t srcWidth, con
             }
         };
         if (tables) {
-            // Sums below 2^16: red and blue share one word, 32 bits apart.
-            std::uint64_t RB = 0, G = 0;
+            // Sums below 2^16: the three channels share one word, 21 bits apart.
+            std::uint64_t RGB = 0;
             eachCell([&](std::uint32_t p, std::uint64_t w) {
-                RB += ((p & 0xFF) | (std::uint64_t(p & 0xFF0000) << 16)) * w;
-                G += ((p >> 8) & 0xFF) * w;
+                RGB += ((p & 0xFF) | std::uint64_t(p & 0xFF00) << 13 | std::uint64_t(p & 0xFF0000) << 26) * w;
             });
             const std::uint8_t* mean = meanTables[workspace.columnTable_[std::size_t(x)]];
-            out[x] = std::uint32_t(mean[RB >> 32]) << 16 | std::uint32_t(mean[G]) << 8 | mean[RB & 0xFFFFFFFF];
+            constexpr std::uint64_t lane = (std::uint64_t{1} << 21) - 1;
+            out[x] = std::uint32_t(mean[RGB >> 42]) << 16 | std::uint32_t(mean[(RGB >> 21) & lane]) << 8
+                     | mean[RGB & lane];
             continue;
         }
         std::uint64_t R = 0, G = 0, B = 0;
