@@ -123,6 +123,10 @@ bool DialogSteps::eventFilter(QObject* watched, QEvent* event)
 void DialogSteps::runStep()
 {
     const int index = showings_++;
+    // A person acts once the dialog is up and has the keyboard; a click that came
+    // before the window system activated it would see a focus that is then moved.
+    if (!QTest::qWaitForWindowActive(frmSave))
+        ++unplanned_;
     if (index < steps_.size())
         steps_[index]();
     if (index >= steps_.size() || frmSave->isVisible())

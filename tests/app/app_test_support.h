@@ -70,7 +70,7 @@ QSize jpegSize(const QString& path);
 void selectRows(QListWidget* list, const QList<int>& rows);
 
 // The resize command driven from inside the dialog's own modal loop: step i runs
-// at the dialog's i-th showing (counted from 0). A step has to end its showing
+// at the dialog's i-th showing (counted from 0), once the dialog is active. A step has to end its showing
 // (OK with a job that succeeds, or Cancel). A showing without a step, and a step
 // that leaves the dialog open, are counted in unplanned and end the whole command
 // (tick and Cancel), so that a failing test cannot hang in the dialog.

@@ -122,7 +122,6 @@ void SaveDialogTest::firstShowingStartsOnCboDrvWithTheSettingsOfAFreshProcess()
 {
     open({{"a.jpg", 400, 300}});
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         QCOMPARE(QApplication::focusWidget(), dialog().cboDrv);
         QCOMPARE(frmSave->windowTitle(), source_->filePath("a.jpg"));
         QCOMPARE(dialog().trvDir->directory(), source_->path());
@@ -167,7 +166,6 @@ void SaveDialogTest::tabWalksTheControlsInTheirOrder()
     QStringList ratioMode;
     QStringList pixelMode;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         ratioMode = walk();
         click(dialog().rdbSitei);
         pixelMode = walk();
@@ -208,7 +206,6 @@ void SaveDialogTest::keyFilterAdmitsDigitsAndBackspaceUpToMaxLength()
     open({{"a.jpg", 400, 300}});
     QString typed;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         if (field != QLatin1String("cboRitu"))
             click(dialog().rdbSitei);
         click(frmSave->findChild<QWidget*>(field));
@@ -236,7 +233,6 @@ void SaveDialogTest::composedTextPassesTheSameFilter()
     QString width;
     QString ratio;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         click(dialog().cboRitu);
         clearFocusedField();
         QInputMethodEvent ratioText(QString(), {});
@@ -291,7 +287,6 @@ void SaveDialogTest::correctionsOnLeavingAField()
     QString after;
     MessageRecorder messages;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         if (field != QLatin1String("cboRitu"))
             click(dialog().rdbSitei);
         click(frmSave->findChild<QWidget*>(field));
@@ -343,7 +338,6 @@ void SaveDialogTest::pastedTextIsNotFilteredAndANonNumberStaysSilently()
     bool focusMovedOn = false;
     bool stayedOpenOnOk = false;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         if (field != QLatin1String("cboRitu"))
             click(dialog().rdbSitei);
         QLineEdit* edit = field == QLatin1String("cboRitu") ? ratioEdit() : frmSave->findChild<QLineEdit*>(field);
@@ -377,7 +371,6 @@ void SaveDialogTest::modeSwitchEnablesTheFieldsOfTheModeAndKeepsEveryText()
 {
     open({{"a.jpg", 400, 300}});
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         click(dialog().cboRitu);
         clearFocusedField();
         typeText(frmSave, "25");
@@ -446,7 +439,6 @@ void SaveDialogTest::enterActivatesOkWithoutTheCorrectionOfTheFocusedField()
     bool open = false;
     QString fieldText;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         dialog().trvDir->setDirectory(destination_->path());
         if (pixelMode)
             click(dialog().rdbSitei);
@@ -483,7 +475,6 @@ void SaveDialogTest::escapeLeavesTheDialogOpen()
     open({{"a.jpg", 400, 300}});
     QStringList closedBy;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         click(dialog().rdbSitei);
         for (QWidget* control : std::initializer_list<QWidget*>{dialog().cboDrv, dialog().trvDir, dialog().txtWidth,
                                                                dialog().scbQ, dialog().chkSame, dialog().cmdCancel}) {
@@ -507,7 +498,6 @@ void SaveDialogTest::focusComesBackToTheControlThatHadIt()
     open({{"a.jpg", 40, 30}, {"b.jpg", 40, 30}, {"c.jpg", 40, 30}});
     QList<QWidget*> focusAtShowing;
     auto noteFocus = [&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         focusAtShowing << QApplication::focusWidget();
     };
     DialogSteps steps({
@@ -565,7 +555,6 @@ void SaveDialogTest::qualityMovesByOneFromZeroAtTheLeftToHundredAtTheRight()
     open({{"a.jpg", 40, 30}});
     QList<int> values;
     DialogSteps steps({[&] {
-        QVERIFY(QTest::qWaitForWindowActive(frmSave));
         QScrollBar* bar = dialog().scbQ;
         values << bar->value();
         // A click on the handle takes the focus and moves nothing.
