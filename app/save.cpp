@@ -36,8 +36,7 @@ public:
     {
         frmPrg->lblFile->setText(QString::fromStdString(fileName));
         frmPrg->pgbChg->setMax(rowMaximum);
-        frmPrg->show();
-        frmPrg->raise();
+        platform::showAndWaitExposed(frmPrg);
         frmPrg->repaint();
     }
 

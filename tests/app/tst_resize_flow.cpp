@@ -63,43 +63,62 @@ struct JobStart {
     int rowBarMax;
     bool progressShown;
     bool dialogShown;
+    bool painted; // the window reached the screen with this job's label and bars
 };
 
 bool operator==(const JobStart& a, const JobStart& b)
 {
     return a.file == b.file && a.fileBar == b.fileBar && a.fileBarMax == b.fileBarMax && a.rowBarMax == b.rowBarMax &&
-           a.progressShown == b.progressShown && a.dialogShown == b.dialogShown;
+           a.progressShown == b.progressShown && a.dialogShown == b.dialogShown && a.painted == b.painted;
 }
 
 char* toString(const JobStart& s)
 {
-    return QTest::toString(QStringLiteral("%1 file bar %2/%3 rows %4 progress %5 dialog %6")
+    return QTest::toString(QStringLiteral("%1 file bar %2/%3 rows %4 progress %5 dialog %6 painted %7")
                                .arg(s.file)
                                .arg(s.fileBar)
                                .arg(s.fileBarMax)
                                .arg(s.rowBarMax)
                                .arg(s.progressShown)
-                               .arg(s.dialogShown));
+                               .arg(s.dialogShown)
+                               .arg(s.painted));
 }
 
 // Watches the row bar: the job sets it to 1 as it begins a picture's first row.
-class JobWatcher {
+// The job holds the event loop, so whatever is painted meanwhile is painted at
+// once; a window that the window system has not yet exposed gets no paint at all.
+class JobWatcher : public QObject {
 public:
     JobWatcher()
     {
+        frmPrg->lblFile->installEventFilter(this);
         connection_ = QObject::connect(frmPrg->pgbChg, &QProgressBar::valueChanged, [this](int value) {
-            if (value == 1)
-                starts << JobStart{frmPrg->lblFile->text(), frmPrg->pgbFileCnt->position(), frmPrg->pgbFileCnt->max(),
-                                   frmPrg->pgbChg->max(), frmPrg->isVisible(), frmSave->isVisible()};
+            if (value != 1)
+                return;
+            starts << JobStart{frmPrg->lblFile->text(), frmPrg->pgbFileCnt->position(), frmPrg->pgbFileCnt->max(),
+                               frmPrg->pgbChg->max(),   frmPrg->isVisible(),             frmSave->isVisible(),
+                               labelPainted_ == frmPrg->lblFile->text()};
         });
     }
-    ~JobWatcher() { QObject::disconnect(connection_); }
+    ~JobWatcher() override
+    {
+        QObject::disconnect(connection_);
+        frmPrg->lblFile->removeEventFilter(this);
+    }
     QList<JobStart> starts;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            labelPainted_ = frmPrg->lblFile->text();
+        return false;
+    }
 
 private:
     QMetaObject::Connection connection_;
+    QString labelPainted_;
 };
-
 } // namespace
 
 class ResizeFlowTest : public QObject {
@@ -269,9 +288,9 @@ void ResizeFlowTest::askingEachFileWritesItAtItsOwnRatio()
     // Halves go to the even neighbour: 61.5 gives 62 and 22.5 gives 22.
     QCOMPARE(jpegSize(target("c.jpg")), QSize(62, 22));
     // Shown by each job in front of the dialog, hidden again before the next showing.
-    QCOMPARE(jobs.starts, QList<JobStart>({{"a.jpg", 1, 3, 150, true, true},
-                                           {"b.jpg", 2, 3, 200, true, true},
-                                           {"c.jpg", 3, 3, 22, true, true}}));
+    QCOMPARE(jobs.starts, QList<JobStart>({{"a.jpg", 1, 3, 150, true, true, true},
+                                           {"b.jpg", 2, 3, 200, true, true, true},
+                                           {"c.jpg", 3, 3, 22, true, true, true}}));
     QCOMPARE(progressShownAtShowing, QList<bool>({false, false, false}));
     QCOMPARE(progressShownAfterOk, QList<bool>({true, true, true}));
     QVERIFY(!frmPrg->isVisible());
@@ -293,11 +312,11 @@ void ResizeFlowTest::tickAndOkOnTheFirstFileWritesAllFiveWithTheFileBarAdvancing
     QCOMPARE(steps.unplanned(), 0);
     QVERIFY(messages.texts.isEmpty());
     QCOMPARE(written(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}));
-    QCOMPARE(jobs.starts, QList<JobStart>({{"a.jpg", 1, 5, 30, true, true},
-                                           {"b.jpg", 2, 5, 30, true, false},
-                                           {"c.jpg", 3, 5, 30, true, false},
-                                           {"d.jpg", 4, 5, 30, true, false},
-                                           {"e.jpg", 5, 5, 30, true, false}}));
+    QCOMPARE(jobs.starts, QList<JobStart>({{"a.jpg", 1, 5, 30, true, true, true},
+                                           {"b.jpg", 2, 5, 30, true, false, true},
+                                           {"c.jpg", 3, 5, 30, true, false, true},
+                                           {"d.jpg", 4, 5, 30, true, false, true},
+                                           {"e.jpg", 5, 5, 30, true, false, true}}));
     // Closed at the end; the last job left its name and a full row bar.
     QVERIFY(!frmPrg->isVisible());
     QCOMPARE(frmPrg->windowTitle(), QStringLiteral("サイズを変更しています…"));
