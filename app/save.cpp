@@ -110,7 +110,7 @@ void TfrmSave::showEvent(QShowEvent* event)
 void TfrmSave::keyPressEvent(QKeyEvent* event)
 {
     // Cancel is not bound to Escape: the dialog closes only through OK or Cancel.
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Cancel)) {
         event->accept();
         return;
     }

@@ -79,9 +79,10 @@ private slots:
     void modeSwitchEnablesTheFieldsOfTheModeAndKeepsEveryText();
     void enterActivatesOkWithoutTheCorrectionOfTheFocusedField_data();
     void enterActivatesOkWithoutTheCorrectionOfTheFocusedField();
+    void clickingOkCorrectsTheFieldBeingLeftFirst();
     void escapeLeavesTheDialogOpen();
     void focusComesBackToTheControlThatHadIt();
-    void okAndCancelDifferOnlyInBlnOK();
+    void okCancelAndCloseDifferOnlyInBlnOK();
     void qualityMovesByOneFromZeroAtTheLeftToHundredAtTheRight();
     void dialogIsCentredOverTheMainWindowOnceAndKeepsItsPlace();
     void helpKeyOpensTopicTwo();
@@ -425,6 +426,9 @@ void SaveDialogTest::enterActivatesOkWithoutTheCorrectionOfTheFocusedField_data(
         << true << "txtWidth" << "0" << QSize()
         << QStringList{QStringLiteral("変更後の画像の大きさが正しくないため、サイズ変更を行なえません。")};
     QTest::newRow("from the check box") << false << "chkSame" << "" << QSize(400, 300) << none;
+    QTest::newRow("from the drive selector, focused at the first showing")
+        << false << "cboDrv" << "" << QSize(400, 300) << none;
+    QTest::newRow("from a radio button") << true << "rdbSitei" << "" << QSize(1280, 960) << none;
 }
 
 void SaveDialogTest::enterActivatesOkWithoutTheCorrectionOfTheFocusedField()
@@ -443,11 +447,16 @@ void SaveDialogTest::enterActivatesOkWithoutTheCorrectionOfTheFocusedField()
         if (pixelMode)
             click(dialog().rdbSitei);
         QWidget* control = frmSave->findChild<QWidget*>(field);
-        click(control);
-        if (field == QLatin1String("chkSame"))
-            click(control); // ticked and unticked again, the focus stays on it
-        else
-            clearFocusedField();
+        // At the first showing the drive selector has the focus already; a click
+        // on it would open its list.
+        if (field != QLatin1String("cboDrv")) {
+            click(control);
+            if (field == QLatin1String("chkSame"))
+                click(control); // ticked and unticked again, the focus stays on it
+            else if (qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control))
+                clearFocusedField();
+        }
+        QCOMPARE(frmSave->focusWidget(), control);
         typeText(frmSave, keys);
         pressKey(frmSave, Qt::Key_Return);
         open = frmSave->isVisible();
@@ -461,12 +470,34 @@ void SaveDialogTest::enterActivatesOkWithoutTheCorrectionOfTheFocusedField()
     runCommand();
     QCOMPARE(recorder.texts, messages);
     QCOMPARE(open, !written.isValid());
-    if (field != QLatin1String("chkSame"))
+    if (field == QLatin1String("cboRitu") || field.startsWith(QLatin1String("txt")))
         QCOMPARE(fieldText, keys);
     if (written.isValid())
         QCOMPARE(jpegSize(target("a.jpg")), written);
     else
         QVERIFY(QDir(destination_->path()).isEmpty());
+    QCOMPARE(steps.unplanned(), 0);
+}
+
+void SaveDialogTest::clickingOkCorrectsTheFieldBeingLeftFirst()
+{
+    // A click moves the focus to OK before it is pressed, unlike Enter.
+    open({{"a.jpg", 400, 300}});
+    MessageRecorder messages;
+    DialogSteps steps({[&] {
+        dialog().trvDir->setDirectory(destination_->path());
+        click(dialog().rdbSitei);
+        click(dialog().txtHeight);
+        clearFocusedField();
+        typeText(frmSave, "90");
+        click(dialog().txtWidth);
+        clearFocusedField();
+        click(dialog().cmdOK);
+    }});
+    runCommand();
+    QVERIFY(messages.texts.isEmpty());
+    QCOMPARE(dialog().txtWidth->text(), QStringLiteral("400"));
+    QCOMPARE(jpegSize(target("a.jpg")), QSize(400, 90));
     QCOMPARE(steps.unplanned(), 0);
 }
 
@@ -530,7 +561,7 @@ void SaveDialogTest::focusComesBackToTheControlThatHadIt()
              QList<QWidget*>({dialog().cboDrv, dialog().cmdCancel, dialog().cmdCancel, dialog().cboRitu}));
 }
 
-void SaveDialogTest::okAndCancelDifferOnlyInBlnOK()
+void SaveDialogTest::okCancelAndCloseDifferOnlyInBlnOK()
 {
     open({{"a.jpg", 40, 30}});
     frmSave->intFileNo = 0;
@@ -540,13 +571,19 @@ void SaveDialogTest::okAndCancelDifferOnlyInBlnOK()
                            dialog().trvDir->setDirectory(destination_->path());
                            click(dialog().cmdOK);
                        },
-                       [&] { click(dialog().cmdCancel); }});
+                       [&] { click(dialog().cmdCancel); },
+                       [&] { frmSave->close(); }}); // as the window system asks
     const int afterOk = frmSave->exec();
     const bool okFlag = frmSave->blnOK;
     const int afterCancel = frmSave->exec();
+    const bool cancelFlag = frmSave->blnOK;
+    frmSave->blnOK = true;
+    const int afterClose = frmSave->exec();
     QCOMPARE(afterOk, afterCancel);
+    QCOMPARE(afterClose, afterCancel);
     QVERIFY(okFlag);
-    QVERIFY(!frmSave->blnOK);
+    QVERIFY(!cancelFlag);
+    QVERIFY(frmSave->blnOK); // left as it was
     QCOMPARE(steps.unplanned(), 0);
 }
 
