@@ -10,12 +10,14 @@
 #include "platform/edit_events.h"
 #include "platform/fonts.h"
 #include "platform/image_control.h"
+#include "platform/item_height.h"
 #include "platform/message.h"
 #include "platform/placement.h"
 #include "platform/progress_bar.h"
 #include "platform/window_style.h"
 #include "ui_save.h"
 
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -34,8 +36,7 @@ public:
     {
         frmPrg->lblFile->setText(QString::fromStdString(fileName));
         frmPrg->pgbChg->setMax(rowMaximum);
-        frmPrg->show();
-        frmPrg->raise();
+        platform::showAndWaitExposed(frmPrg);
         frmPrg->repaint();
     }
 
@@ -66,6 +67,13 @@ TfrmSave::TfrmSave(QWidget* parent) : QDialog(parent), ui_(new Ui::TfrmSave)
     platform::setHelpContext(this, 2);
 
     ui_->cboDrv->setDirList(ui_->trvDir);
+    platform::setItemHeight(ui_->trvDir, 16);
+    // The text is typed, not completed: an editable combo box would otherwise
+    // complete "2" to "200" and let Enter take the completion instead of pressing OK.
+    ui_->cboRitu->setCompleter(nullptr);
+    platform::setItemHeight(ui_->cboRitu, 13);
+    // "100" is the text, not a chosen item.
+    ui_->cboRitu->setCurrentIndex(-1);
     ui_->cboRitu->setEditText(QStringLiteral("100"));
     platform::setMaxLength(ui_->cboRitu->lineEdit(), 3);
     platform::setMaxLength(ui_->txtWidth, 4);
@@ -102,7 +110,7 @@ void TfrmSave::showEvent(QShowEvent* event)
 void TfrmSave::keyPressEvent(QKeyEvent* event)
 {
     // Cancel is not bound to Escape: the dialog closes only through OK or Cancel.
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Cancel)) {
         event->accept();
         return;
     }

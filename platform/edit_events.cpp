@@ -3,6 +3,7 @@
 #include "platform/application.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -19,6 +20,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::InputMethod) {
+            filterComposedText(watched, static_cast<QInputMethodEvent*>(event));
+            return false;
+        }
         if (event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -34,6 +39,24 @@ protected:
     }
 
 private:
+    // Text an input method composes arrives in one piece; each of its characters
+    // passes the same test as a typed one, so the filter cannot be got round by
+    // typing with the input method on.
+    void filterComposedText(QObject* watched, QInputMethodEvent* event)
+    {
+        const QString composed = event->commitString();
+        if (composed.isEmpty())
+            return;
+        QString kept;
+        guarded(watched, [&] {
+            for (const QChar c : composed)
+                if (keep_(c))
+                    kept += c;
+        });
+        if (kept != composed)
+            event->setCommitString(kept, event->replacementStart(), event->replacementLength());
+    }
+
     std::function<bool(QChar)> keep_;
 };
 

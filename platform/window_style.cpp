@@ -1,7 +1,11 @@
 #include "platform/window_style.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QPalette>
+#include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 namespace platform {
 
@@ -17,6 +21,23 @@ void useButtonFace(QWidget* widget)
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void showAndWaitExposed(QWidget* window)
+{
+    window->show();
+    window->raise();
+    // Mapping is a round trip to the window system; until the window is exposed
+    // Qt drops every paint of it, so a window shown just before a long job would
+    // stay blank (or not appear at all) until the job ends.
+    const QDeadlineTimer deadline(500);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        const QWindow* handle = window->windowHandle();
+        if (!handle || handle->isExposed() || deadline.hasExpired())
+            break;
+        QThread::msleep(2);
+    }
 }
 
 } // namespace platform
