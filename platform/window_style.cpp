@@ -1,6 +1,7 @@
 #include "platform/window_style.h"
 
 #include <QPalette>
+#include <QString>
 #include <QWidget>
 
 namespace platform {
@@ -17,6 +18,20 @@ void useButtonFace(QWidget* widget)
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void setCaption(QWidget* window, const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    window->setWindowTitle(escaped);
+}
+
+QString caption(const QWidget* window)
+{
+    QString text = window->windowTitle();
+    text.replace(QStringLiteral("[*][*]"), QStringLiteral("[*]"));
+    return text;
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace platform {
@@ -10,5 +11,11 @@ void setDialogFrame(QWidget* window, int clientWidth, int clientHeight);
 
 // The face colour of buttons and dialogs as the window background.
 void useButtonFace(QWidget* widget);
+
+// Sets the title bar's text exactly as given. Qt takes "[*]" in a title for its
+// modified mark and drops it; a file name may hold it.
+void setCaption(QWidget* window, const QString& text);
+// The text the title bar shows.
+QString caption(const QWidget* window);
 
 } // namespace platform
