@@ -6,6 +6,7 @@
 #include "platform/application.h"
 #include "platform/message.h"
 
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -46,8 +47,13 @@ private:
 // A JPEG file of the given size made by libjpeg (colour, baseline unless asked).
 void writeJpeg(const QString& path, int width, int height, bool progressive = false, int components = 3);
 
+// A JPEG of one colour, so that what a control draws can be told from its background.
+void writeSolidJpeg(const QString& path, int width, int height, QRgb colour);
+
 // Clicks the file list's rows as a user would: the first plainly, the others with Ctrl.
 void selectRows(QListWidget* list, const QList<int>& rows);
+// Clicks the first row, then Shift-clicks the last: one selection change for the range.
+void selectRange(QListWidget* list, int first, int last);
 
 // Runs action on the next turn of whatever event loop is running, which is how a
 // test reaches into a modal dialog or message box. Polls until the widget returned
