@@ -270,6 +270,7 @@ void TfrmMain::NewImgClick(QObject* sender)
     platform::setPosition(view, platform::Position::DefaultPosOnly);
     platform::setHelpContext(view, 1);
     view->setFont(font());
+    view->setWindowIcon(windowIcon()); // a plain window shows the program's icon
     auto* image = new platform::ImageControl(view);
     image->setCenter(true);
     auto* layout = new QVBoxLayout(view); // the image fills the window and follows its size
