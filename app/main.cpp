@@ -220,14 +220,18 @@ void TfrmMain::ShowThumbnails()
     QWidget* strip = ui_->scbGrhContents;
     strip->resize(0, strip->height());
     ui_->scbGrh->horizontalScrollBar()->setValue(0); // a new selection starts at its first picture
+    QStringList paths;
+    for (int i = 0; i < ui_->lstFile->itemCount(); ++i)
+        if (ui_->lstFile->isSelected(i))
+            paths << ui_->trvDir->directory() + QStringLiteral("/") + ui_->lstFile->itemText(i);
+    // Read in list order, the next files already being read while one is placed.
+    platform::PictureReader reader(paths);
     int k = 0;
-    for (int i = 0; i < ui_->lstFile->itemCount(); ++i) {
-        if (!ui_->lstFile->isSelected(i))
-            continue;
-        const QString path = ui_->trvDir->directory() + QStringLiteral("/") + ui_->lstFile->itemText(i);
+    for (int n = 0; n < reader.count(); ++n) {
+        const QString& path = paths[n];
         // A file that cannot be read or is not a JPEG is left out; the walk goes on,
         // so the count and the strip hold exactly the thumbnails made.
-        std::shared_ptr<platform::Picture> picture = platform::Picture::fromFile(path);
+        std::shared_ptr<platform::Picture> picture = reader.take(n);
         if (!picture)
             continue;
         auto* thumb = new platform::ImageControl(strip);

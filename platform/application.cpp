@@ -134,7 +134,7 @@ Application::~Application()
 {
     closeHelp();
     // Display decodes hand their pixels back through the event loop, which goes next.
-    stopDisplayDecoding();
+    stopPictureWork();
     impl_->qt.reset();
     current = nullptr;
 }

@@ -10,16 +10,19 @@
 
 namespace platform {
 
-// Runs display decodes on at most one thread per core. Workers see only their own
-// copy of a JpegImage (whose file bytes nobody changes) and a weak reference to
-// the Picture, which they never lock: the pixels go back to the GUI thread, where
-// the Picture is looked up and, if it still exists, takes them.
-class DisplayDecoder : public QObject {
+// The worker threads behind pictures: display decodes, and the reading ahead of
+// PictureReader, each on at most one thread per core, in pools of their own so that
+// a new selection never waits behind the decodes for the one before.
+//
+// A decode sees only its own copy of a JpegImage (whose file bytes nobody changes)
+// and a weak reference to the Picture, which it never locks: the pixels go back to
+// the GUI thread, where the Picture is looked up and, if it still exists, takes them.
+class PictureWorkers : public QObject {
 public:
-    static DisplayDecoder& instance()
+    static PictureWorkers& instance()
     {
         if (!current_)
-            current_ = new DisplayDecoder;
+            current_ = new PictureWorkers;
         return *current_;
     }
 
@@ -29,9 +32,9 @@ public:
         current_ = nullptr;
     }
 
-    void start(const std::shared_ptr<Picture>& picture, int scale)
+    void decode(const std::shared_ptr<Picture>& picture, int scale)
     {
-        pool_.start([this, weak = std::weak_ptr<Picture>(picture), image = picture->image(), scale] {
+        decoding_.start([this, weak = std::weak_ptr<Picture>(picture), image = picture->image(), scale] {
             // Every control that showed it has gone (a new selection): skip the work.
             if (weak.expired())
                 return;
@@ -47,29 +50,51 @@ public:
         });
     }
 
+    std::future<std::shared_ptr<Picture>> read(const QString& path)
+    {
+        auto promise = std::make_shared<std::promise<std::shared_ptr<Picture>>>();
+        std::future<std::shared_ptr<Picture>> picture = promise->get_future();
+        // A read dropped unstarted by stop() breaks its promise, which ends any wait.
+        reading_.start([promise, path] {
+            try {
+                promise->set_value(Picture::fromFile(path));
+            } catch (...) {
+                promise->set_exception(std::current_exception());
+            }
+        });
+        return picture;
+    }
+
 private:
     struct Result {
         core::JpegDecodeStatus status = core::JpegDecodeStatus::notLoaded;
         core::Bitmap32 bitmap;
     };
 
-    DisplayDecoder() { pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount())); }
-
-    ~DisplayDecoder() override
+    PictureWorkers()
     {
-        // Workers post to this object, so it outlives them; the results they posted
-        // are dropped with it.
-        pool_.clear();
-        pool_.waitForDone();
+        for (QThreadPool* pool : {&decoding_, &reading_})
+            pool->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     }
 
-    QThreadPool pool_;
-    static DisplayDecoder* current_;
+    ~PictureWorkers() override
+    {
+        // Decodes post to this object, so it outlives them; the results they posted
+        // are dropped with it.
+        for (QThreadPool* pool : {&decoding_, &reading_}) {
+            pool->clear();
+            pool->waitForDone();
+        }
+    }
+
+    QThreadPool decoding_;
+    QThreadPool reading_;
+    static PictureWorkers* current_;
 };
 
-DisplayDecoder* DisplayDecoder::current_ = nullptr;
+PictureWorkers* PictureWorkers::current_ = nullptr;
 
-void stopDisplayDecoding() { DisplayDecoder::stop(); }
+void stopPictureWork() { PictureWorkers::stop(); }
 
 std::shared_ptr<Picture> Picture::fromFile(const QString& path)
 {
@@ -78,6 +103,32 @@ std::shared_ptr<Picture> Picture::fromFile(const QString& path)
     if (status != core::JpegLoadStatus::ok && status != core::JpegLoadStatus::emptyFile)
         return nullptr;
     return picture;
+}
+
+// One file more than there are workers: every worker reads while the GUI thread
+// places the one it was handed.
+PictureReader::PictureReader(QStringList paths)
+    : paths_(std::move(paths)), ahead_(std::max(1, QThread::idealThreadCount()) + 1)
+{
+    reads_.reserve(std::size_t(paths_.size()));
+}
+
+PictureReader::~PictureReader()
+{
+    for (auto& read : reads_)
+        if (read.valid())
+            read.wait();
+}
+
+std::shared_ptr<Picture> PictureReader::take(int index)
+{
+    while (int(reads_.size()) < std::min(count(), index + ahead_))
+        reads_.push_back(PictureWorkers::instance().read(paths_[int(reads_.size())]));
+    try {
+        return reads_[std::size_t(index)].get();
+    } catch (const std::exception&) {
+        return nullptr; // out of memory while loading: left out like any file that does not load
+    }
 }
 
 int Picture::scaleFor(int minWidth, int minHeight) const
@@ -136,7 +187,7 @@ const QImage* Picture::displayLater(int minWidth, int minHeight, QWidget* reques
 void Picture::startDecode(int scale)
 {
     pendingScale_ = scale;
-    DisplayDecoder::instance().start(shared_from_this(), scale);
+    PictureWorkers::instance().decode(shared_from_this(), scale);
 }
 
 void Picture::receive(int scale, core::JpegDecodeStatus status, core::Bitmap32 bitmap)
