@@ -166,8 +166,7 @@ const QImage* Picture::display(int minWidth, int minHeight)
 
 const QImage* Picture::displayLater(int minWidth, int minHeight, QWidget* requester)
 {
-    std::shared_ptr<Picture> self = weak_from_this().lock();
-    if (!self)
+    if (weak_from_this().expired())
         return display(minWidth, minHeight); // not shared, so nothing can wait on it
     if (!image_.loaded())
         failed_ = true;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <future>
@@ -23,11 +24,11 @@ namespace platform {
 // at a larger scale and replaces the smaller pixels. The resize job never uses
 // them: it decodes the file at full size with its own settings.
 //
-// A Picture belongs to the GUI thread once made (a PictureReader makes it on a worker
-// and hands it over whole). A decode started by displayLater()
-// runs on a worker with its own copy of the (immutable) file data and hands its
-// pixels back through the GUI thread's event loop; a Picture destroyed meanwhile
-// simply never receives them.
+// A Picture belongs to the GUI thread once made (a PictureReader makes it on a
+// worker and hands it over whole). A decode started by displayLater() runs on a
+// worker with its own copy of the (immutable) file data and hands its pixels back
+// through the GUI thread's event loop; a Picture destroyed meanwhile simply never
+// receives them.
 class Picture : public std::enable_shared_from_this<Picture> {
 public:
     // Reads the file whole and its headers; null when it cannot be read or is not a
@@ -78,8 +79,8 @@ private:
 
 // Reads the pictures of a list of files in its order, a few files ahead of the one
 // asked for, on worker threads: reading a large file is mostly the kernel filling
-// fresh memory, which two threads do in half the time. take() hands them out in
-// order, as Picture::fromFile would have made them.
+// fresh memory, which the workers share out between the cores. take() hands them
+// out in order, as Picture::fromFile would have made them.
 class PictureReader {
 public:
     explicit PictureReader(QStringList paths);
