@@ -285,6 +285,8 @@ void TfrmMain::NewImgClick(QObject* sender)
     image->setBackgroundDecoding(true);
     image->setPicture(source->picture());
     platform::setCaption(view, source->hint());
+    // Given its size before showing too, so the window system places it at that size.
+    view->resize(640, 480);
     view->show();
     view->resize(640, 480);
     ++intViewCnt;
