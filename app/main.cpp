@@ -14,12 +14,14 @@
 #include "platform/placement.h"
 #include "platform/progress_bar.h"
 #include "platform/status_bar.h"
+#include "platform/window_style.h"
 #include "ui_main.h"
 #include "ui_save.h"
 
 #include <QGuiApplication>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -216,14 +218,20 @@ void TfrmMain::ShowThumbnails()
     intViewCnt = 0;
 
     QWidget* strip = ui_->scbGrhContents;
+    strip->resize(0, strip->height());
+    ui_->scbGrh->horizontalScrollBar()->setValue(0); // a new selection starts at its first picture
+    QStringList paths;
+    for (int i = 0; i < ui_->lstFile->itemCount(); ++i)
+        if (ui_->lstFile->isSelected(i))
+            paths << ui_->trvDir->directory() + QStringLiteral("/") + ui_->lstFile->itemText(i);
+    // Read in list order, the next files already being read while one is placed.
+    platform::PictureReader reader(paths);
     int k = 0;
-    for (int i = 0; i < ui_->lstFile->itemCount(); ++i) {
-        if (!ui_->lstFile->isSelected(i))
-            continue;
-        const QString path = ui_->trvDir->directory() + QStringLiteral("/") + ui_->lstFile->itemText(i);
+    for (int n = 0; n < reader.count(); ++n) {
+        const QString& path = paths[n];
         // A file that cannot be read or is not a JPEG is left out; the walk goes on,
         // so the count and the strip hold exactly the thumbnails made.
-        std::shared_ptr<platform::Picture> picture = platform::Picture::fromFile(path);
+        std::shared_ptr<platform::Picture> picture = reader.take(n);
         if (!picture)
             continue;
         auto* thumb = new platform::ImageControl(strip);
@@ -234,18 +242,18 @@ void TfrmMain::ShowThumbnails()
         thumb->setCursor(Qt::PointingHandCursor);
         thumb->setHint(path);
         platform::bind(thumb, &platform::ImageControl::clicked, this, [this, thumb] { NewImgClick(thumb); });
+        // Decoded on a worker when first painted, so thumbnails out of view cost nothing.
+        thumb->setBackgroundDecoding(true);
         thumb->setPicture(std::move(picture));
         thumb->show();
         ++k;
+        strip->resize(168 * k, strip->height());
         if (k > 99) {
-            intThumbCnt = k;
-            strip->resize(168 * k, strip->height());
             platform::showMessage(QStringLiteral("サムネイルに表示できる画像は100枚までです。"));
             break;
         }
     }
     intThumbCnt = k;
-    strip->resize(168 * k, strip->height());
     ui_->stbMain->setSimpleText(QString::number(k) + QStringLiteral(" 個の画像ファイルを選択"));
 }
 
@@ -255,12 +263,18 @@ void TfrmMain::NewImgClick(QObject* sender)
         platform::showMessage(QStringLiteral("表示できる画像は100枚までです。"));
         return;
     }
-    auto* view = new QWidget(this, Qt::Window);
+    auto* source = qobject_cast<platform::ImageControl*>(sender);
+    if (!source)
+        return;
+    // A window of its own rather than one that stays above the main window: the
+    // main window owns it (destroyViews, and its destructor), not the window system.
+    auto* view = new QWidget(nullptr, Qt::Window);
+    view->setAttribute(Qt::WA_QuitOnClose, false);
     frmView[std::size_t(intViewCnt)] = view;
     platform::setPosition(view, platform::Position::DefaultPosOnly);
     platform::setHelpContext(view, 1);
     view->setFont(font());
-    auto* source = static_cast<platform::ImageControl*>(sender);
+    view->setWindowIcon(windowIcon()); // a plain window shows the program's icon
     auto* image = new platform::ImageControl(view);
     image->setCenter(true);
     auto* layout = new QVBoxLayout(view); // the image fills the window and follows its size
@@ -268,8 +282,11 @@ void TfrmMain::NewImgClick(QObject* sender)
     layout->addWidget(image);
     image->setStretch(true);
     image->setProportional(true);
+    image->setBackgroundDecoding(true);
     image->setPicture(source->picture());
-    view->setWindowTitle(source->hint());
+    platform::setCaption(view, source->hint());
+    // Given its size before showing too, so the window system places it at that size.
+    view->resize(640, 480);
     view->show();
     view->resize(640, 480);
     ++intViewCnt;
@@ -303,7 +320,7 @@ void TfrmMain::mnuFileSClick(QObject* sender)
         frmSave->intFileNo = i;
         frmSave->intFileCnt = intThumbCnt;
         frmSave->ui()->imgSlide->setPicture(imgThumb[std::size_t(i)]->picture());
-        frmSave->setWindowTitle(imgThumb[std::size_t(i)]->hint());
+        platform::setCaption(frmSave, imgThumb[std::size_t(i)]->hint());
         frmPrg->pgbFileCnt->setMax(intThumbCnt);
         frmPrg->pgbFileCnt->setPosition(i + 1);
         if (frmSave->ui()->chkSame->isChecked()) {

@@ -176,7 +176,7 @@ void TfrmSave::txtHeightExit()
 bool TfrmSave::ChangeSize()
 {
     core::ResizeRequest request;
-    request.sourcePath = windowTitle().toStdString();
+    request.sourcePath = platform::caption(this).toStdString();
     request.destinationFolder = ui_->trvDir->directory().toStdString();
     request.sizeMode = ui_->rdbSitei->isChecked() ? core::SizeMode::pixels : core::SizeMode::ratio;
     request.ratioText = ui_->cboRitu->currentText().toStdString();

@@ -3,6 +3,7 @@
 #include "platform/fonts.h"
 #include "platform/help_viewer.h"
 #include "platform/message.h"
+#include "platform/picture.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -132,6 +133,8 @@ Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(
 Application::~Application()
 {
     closeHelp();
+    // Display decodes hand their pixels back through the event loop, which goes next.
+    stopPictureWork();
     impl_->qt.reset();
     current = nullptr;
 }

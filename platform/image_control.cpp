@@ -4,8 +4,13 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument> // Qt::mightBeRichText
+
+#include <limits>
 
 namespace platform {
+
+static_assert(std::numeric_limits<long double>::digits == 64, "the fit arithmetic needs the x87 extended format");
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent)
 {
@@ -23,6 +28,16 @@ void ImageControl::setStretch(bool on) { stretch_ = on; update(); }
 void ImageControl::setProportional(bool on) { proportional_ = on; update(); }
 void ImageControl::setCenter(bool on) { center_ = on; update(); }
 
+void ImageControl::setHint(const QString& text)
+{
+    hint_ = text;
+    // A tooltip that looks like markup ("<b>" in a file name) would be rendered as
+    // such; escaped, it shows the text as it is, on one line.
+    setToolTip(Qt::mightBeRichText(text) ? QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped()
+                                                + QStringLiteral("</p>")
+                                          : text);
+}
+
 QRect ImageControl::destRect() const
 {
     const int cw = width(), ch = height();
@@ -30,20 +45,23 @@ QRect ImageControl::destRect() const
     int h = picture_ ? picture_->height() : 0;
     if (stretch_ || (proportional_ && (w > cw || h > ch))) {
         if (proportional_ && w > 0 && h > 0) {
+            // The ratio is stored as a double; the side computed from it is worked
+            // out in extended precision and truncated, so a ratio stored a hair above
+            // its true value loses a pixel: 320 x 200 fits 160 x 120 as 160 x 99.
             const double aspect = double(w) / double(h);
             if (w > h) {
                 w = cw;
-                h = int(double(cw) / aspect);
+                h = int(static_cast<long double>(cw) / aspect);
                 if (h > ch) {
                     h = ch;
-                    w = int(double(ch) * aspect);
+                    w = int(static_cast<long double>(ch) * aspect);
                 }
             } else {
                 h = ch;
-                w = int(double(ch) * aspect);
+                w = int(static_cast<long double>(ch) * aspect);
                 if (w > cw) {
                     w = cw;
-                    h = int(double(cw) / aspect);
+                    h = int(static_cast<long double>(cw) / aspect);
                 }
             }
         } else {
@@ -66,30 +84,29 @@ void ImageControl::paintEvent(QPaintEvent*)
 
 void ImageControl::draw()
 {
-    QPainter painter(this);
     if (!picture_)
         return;
+    QPainter painter(this);
     const QRect target = destRect();
     const qreal ratio = devicePixelRatioF();
-    const int needW = int(target.width() * ratio + 0.5), needH = int(target.height() * ratio + 0.5);
-    const QImage* pixels = picture_->width() > 0 ? picture_->display(needW, needH) : nullptr;
+    const int needW = qRound(target.width() * ratio), needH = qRound(target.height() * ratio);
+    const QImage* pixels = nullptr;
+    if (picture_->image().loaded() && needW > 0 && needH > 0)
+        pixels = background_ ? picture_->displayLater(needW, needH, this) : picture_->display(needW, needH);
     if (!pixels) {
-        // A file that loads but cannot be decoded shows its empty box with a thin frame.
-        if (picture_->decodeFailed() || picture_->width() == 0) {
+        // Nothing to show yet, or ever: a file of no size, or one that does not decode.
+        if (!picture_->image().loaded() || picture_->decodeFailed()) {
             painter.setPen(palette().color(QPalette::Mid));
             painter.drawRect(rect().adjusted(0, 0, -1, -1));
         }
         return;
     }
-    if (target.isEmpty())
-        return;
-    const qint64 key = (qint64(picture_->displayScale()) << 48) | (qint64(needW) << 24) | needH;
-    if (scaledKey_ != key || scaled_.isNull()) {
+    if (scaled_.isNull() || scaledFrom_ != pixels->cacheKey() || scaled_.size() != QSize(needW, needH)) {
         scaled_ = pixels->size() == QSize(needW, needH)
-                      ? pixels->copy()
+                      ? *pixels
                       : pixels->scaled(needW, needH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         scaled_.setDevicePixelRatio(ratio);
-        scaledKey_ = key;
+        scaledFrom_ = pixels->cacheKey();
     }
     painter.drawImage(target.topLeft(), scaled_);
 }
@@ -107,6 +124,14 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event)
     QWidget::mouseReleaseEvent(event);
     if (click)
         emit clicked();
+}
+
+void ImageControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first press and release of a double click made the click; the second
+    // press does not make another.
+    pressed_ = false;
+    event->ignore();
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QPalette>
 #include <QThread>
+#include <QString>
 #include <QWidget>
 #include <QWindow>
 
@@ -38,6 +39,20 @@ void showAndWaitExposed(QWidget* window)
             break;
         QThread::msleep(2);
     }
+}
+
+void setCaption(QWidget* window, const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    window->setWindowTitle(escaped);
+}
+
+QString caption(const QWidget* window)
+{
+    QString text = window->windowTitle();
+    text.replace(QStringLiteral("[*][*]"), QStringLiteral("[*]"));
+    return text;
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace platform {
@@ -17,5 +18,11 @@ void useButtonFace(QWidget* widget);
 // for before), without any user input being handled, so that the window's own
 // immediate repaints reach the screen. Bounded in time, so it cannot hang.
 void showAndWaitExposed(QWidget* window);
+
+// Sets the title bar's text exactly as given. Qt takes "[*]" in a title for its
+// modified mark and drops it; a file name may hold it.
+void setCaption(QWidget* window, const QString& text);
+// The text the title bar shows.
+QString caption(const QWidget* window);
 
 } // namespace platform

@@ -76,6 +76,16 @@ QSize jpegSize(const QString& path)
     return QSize(image.width(), image.height());
 }
 
+void writeSolidJpeg(const QString& path, int width, int height, QRgb colour)
+{
+    testing_support::JpegFixture fixture;
+    fixture.width = width;
+    fixture.height = height;
+    fixture.quality = 95;
+    fixture.pixel = [colour](int, int) { return std::uint32_t(colour & 0xFFFFFFu); };
+    testing_support::writeBytes(path.toStdString(), testing_support::makeJpeg(fixture));
+}
+
 void selectRows(QListWidget* list, const QList<int>& rows)
 {
     bool first = true;
@@ -158,6 +168,14 @@ void pressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     QWidget* target = window->focusWidget() ? window->focusWidget() : window;
     QTest::keyClick(target, key, modifiers);
+}
+
+void selectRange(QListWidget* list, int first, int last)
+{
+    selectRows(list, {first});
+    QListWidgetItem* item = list->item(last);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, list->visualItemRect(item).center());
 }
 
 void whenShown(std::function<QWidget*()> find, std::function<void(QWidget*)> action)

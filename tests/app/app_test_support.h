@@ -7,6 +7,7 @@
 #include "platform/message.h"
 
 #include <QSize>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -65,9 +66,13 @@ bool startWithPhotos(const QString& folder, const QList<Photo>& photos, std::uni
 
 // Width and height from a JPEG file's headers; invalid when it is not one.
 QSize jpegSize(const QString& path);
+// A JPEG of one colour, so that what a control draws can be told from its background.
+void writeSolidJpeg(const QString& path, int width, int height, QRgb colour);
 
 // Clicks the file list's rows as a user would: the first plainly, the others with Ctrl.
 void selectRows(QListWidget* list, const QList<int>& rows);
+// Clicks the first row, then Shift-clicks the last: one selection change for the range.
+void selectRange(QListWidget* list, int first, int last);
 
 // The resize command driven from inside the dialog's own modal loop: step i runs
 // at the dialog's i-th showing (counted from 0), once the dialog is active. A step has to end its showing
