@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include "core/size_rules.h"
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -208,36 +210,14 @@ std::optional<std::int32_t> parseHex(const std::string& digits)
     return static_cast<std::int32_t>(value);
 }
 
-std::optional<std::int32_t> parseDecimal(const std::string& text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == text.size())
-        return std::nullopt;
-    // Accumulated as a negative number so that INT32_MIN fits.
-    const std::int64_t limit = negative ? -std::int64_t(INT32_MIN) : INT32_MAX;
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-        if (value > limit)
-            return std::nullopt;
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
-}
-
 std::optional<std::int32_t> parseInteger(const std::string& text)
 {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         return parseHex(text.substr(2));
     if (!text.empty() && text[0] == '$')
         return parseHex(text.substr(1));
-    return parseDecimal(text);
+    // Decimal numbers follow the same rule as the size texts of the resize job.
+    return core::strToInt(text);
 }
 
 [[noreturn]] void fail(const std::string& path, const std::string& what, int error = 0)
