@@ -16,17 +16,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/photos"
 
-photo="${ORVANE_BIG_CORPUS_DIR:-$here/../shared/corpus-big}/big-camera-olympus-ep3-12mp-4032x3024.jpg"
-if [ ! -f "$photo" ]; then
-  echo "thumbnails: $photo not found; using a synthetic photo" >&2
-  if command -v convert >/dev/null; then
-    convert -size 4032x3024 gradient:'#204080-#f0c040' -swirl 180 "$work/synthetic.ppm"
-  else
-    { printf 'P6\n4032 3024\n255\n'; head -c $((4032 * 3024 * 3)) /dev/urandom; } > "$work/synthetic.ppm"
-  fi
-  cjpeg -quality 92 -sample 2x1 "$work/synthetic.ppm" > "$work/photo.jpg"
-  photo="$work/photo.jpg"
-fi
+. "$here/bench/lib/photo.sh" thumbnails
 # The file list counts a link to a regular file as a file; every link is read whole.
 for i in $(seq -w 1 100); do ln -s "$photo" "$work/photos/photo$i.jpg"; done
 files=("$work"/photos/*.jpg)

@@ -17,18 +17,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/out"
 
-photo="${ORVANE_BIG_CORPUS_DIR:-$here/../shared/corpus-big}/big-camera-olympus-ep3-12mp-4032x3024.jpg"
-if [ ! -f "$photo" ]; then
-  # Stand-in: a smooth synthetic 4032 x 3024 picture coded by cjpeg.
-  echo "whole_job: $photo not found; using a synthetic photo" >&2
-  if command -v convert >/dev/null; then
-    convert -size 4032x3024 gradient:'#204080-#f0c040' -swirl 180 "$work/synthetic.ppm"
-  else
-    { printf 'P6\n4032 3024\n255\n'; head -c $((4032 * 3024 * 3)) /dev/urandom; } > "$work/synthetic.ppm"
-  fi
-  cjpeg -quality 92 -sample 2x1 "$work/synthetic.ppm" > "$work/photo.jpg"
-  photo="$work/photo.jpg"
-fi
+. "$here/bench/lib/photo.sh" whole_job
 # djpeg -verbose names the frame header: "Start Of Frame 0xc0: width=4032, height=3024, ...".
 info=$(djpeg -verbose -scale 1/8 "$photo" 2>&1 >/dev/null || true)
 sof=$(grep -m1 'Start Of Frame' <<<"$info")
