@@ -105,12 +105,12 @@ std::uint32_t channelMean(Extended sum, Extended total)
 } // namespace
 
 AreaAverageWorkspace::AreaAverageWorkspace(std::int32_t srcWidth, std::int32_t dstWidth)
-    : srcWidth_(srcWidth), dstWidth_(dstWidth), sx_(0.0)
+    : srcWidth_(srcWidth), dstWidth_(dstWidth)
 {
     if (srcWidth < 1 || dstWidth < 1)
         return;
-    sx_ = double(Extended(dstWidth) / Extended(srcWidth));
-    const Extended reciprocal = 1.0L / Extended(sx_);
+    const double sx = double(Extended(dstWidth) / Extended(srcWidth));
+    const Extended reciprocal = 1.0L / Extended(sx);
 
     columns_.resize(std::size_t(dstWidth));
     weights_.reserve(std::size_t(srcWidth) + 2 * std::size_t(dstWidth));
@@ -122,7 +122,7 @@ AreaAverageWorkspace::AreaAverageWorkspace(std::int32_t srcWidth, std::int32_t d
         column.weight = std::uint32_t(weights_.size());
         // Cells beyond the last source column carry a weight too, but are never taken.
         for (std::int32_t L = c0; L <= c1 && L < srcWidth; ++L)
-            weights_.push_back(cellWeight(L, c0, c1, x, sx_));
+            weights_.push_back(cellWeight(L, c0, c1, x, sx));
         column.count = std::int32_t(weights_.size() - column.weight);
     }
 

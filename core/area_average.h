@@ -38,7 +38,6 @@ public:
 private:
     std::int32_t srcWidth_;
     std::int32_t dstWidth_;
-    double sx_;
     std::vector<Column> columns_;
     std::vector<double> weights_;
     // The same weights as whole multiples of 2^-columnBits_, when every one of
